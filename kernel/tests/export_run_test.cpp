@@ -172,7 +172,6 @@ TEST(ExportRun, BadSheetNameEndsTheRunAfterEarlierSheets) {
     std::string h = header_line('U', 30, 1000);
     std::string s1 = sheet_line("30SVK1234N"), s2 = sheet_line("31SVK1234N");
     job.sheets(h, {s1, s2});
-    job.dir.write("VK1234N.bin", "");
     job.dir.write("SVK1234N.bin", element_file({line("010101", {41300001, 442450001, 3})}));
     job.run();
     EXPECT_EQ(job.end, RunEnd::EndedEarly);

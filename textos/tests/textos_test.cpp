@@ -20,15 +20,16 @@ Output export_sheet(const std::vector<Elem>& elems, int escala = 1000) {
     TempDir d;
     d.write("TREN", header_line('U', 30, escala) + "\n" + sheet_line("30SVK1234N") + "\n");
     d.write("CATASTRO.TAB", "*\n");
-    d.write("VK1234N.bin", element_file(elems));
+    d.write("SVK1234N.bin", element_file(elems));
     ChangeDir cd(d.path);
     Hooks hooks;
     textos_run(hooks, "TREN");
     Output o;
     o.recs = records(d.read("X"));
     o.log = d.read("X.err");
-    if (o.recs.size() >= 2) o.recs.erase(o.recs.begin(), o.recs.begin() + 2);
-    const std::string opened = "Transformando el fichero.. VK1234N.bin\n";
+    if (!o.recs.empty()) o.recs.erase(o.recs.begin());
+    if (!o.recs.empty() && o.recs[0][0] == '/') o.recs.erase(o.recs.begin());
+    const std::string opened = "Transformando el fichero.. SVK1234N.bin\n";
     if (o.log.rfind(opened, 0) == 0) o.log.erase(0, opened.size());
     return o;
 }
