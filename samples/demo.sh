@@ -1,0 +1,57 @@
+#!/bin/sh
+# Runs every program of the suite on a fresh copy of the bundled sample job and
+# prints what each one wrote. Usage: samples/demo.sh [BUILD_DIR]
+# It installs the build tools (Debian packages) and builds the suite first.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$top/build}
+case $build in /*) ;; *) build=$(pwd)/$build ;; esac
+
+if ! command -v cmake >/dev/null 2>&1 || ! command -v g++ >/dev/null 2>&1; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y g++ cmake ninja-build
+fi
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    gen=""
+    command -v ninja >/dev/null 2>&1 && gen="-G Ninja"
+    cmake -S "$top" -B "$build" $gen -DCADASTRO_TESTS=OFF -DCADASTRO_GUI=OFF >/dev/null
+fi
+cmake --build "$build" >/dev/null
+bin=$build/bin
+
+work=$top/out/demo
+rm -rf "$work"
+mkdir -p "$work"
+cp -R "$top/samples/job/." "$work/"
+cd "$work"
+
+# Exchange files are 80-character records without line ends: one per line.
+show_records() {
+    [ -f "$1" ] || return 0
+    printf '\n--- %s (%s bytes)\n' "$1" "$(wc -c <"$1" | tr -d ' ')"
+    fold -w 80 "$1" | head -n "${2:-12}"
+    n=$(( $(wc -c <"$1") / 80 ))
+    [ "$n" -le "${2:-12}" ] || printf '... (%d records in all)\n' "$n"
+}
+# Logs are written in code page 850.
+show_log() {
+    [ -f "$1" ] || return 0
+    printf '\n--- %s\n' "$1"
+    iconv -f CP850 -t UTF-8 "$1" 2>/dev/null | head -n "${2:-20}" || head -n "${2:-20}" "$1"
+}
+run() {
+    printf '\n===== %s\n' "$*"
+    status=0
+    "$bin/$@" || status=$?
+    printf '(exit status %d)\n' "$status"
+}
+
+run puntos TREN
+show_records P
+show_log P.err
+
+run textos TREN
+show_records X
+show_log X.err
