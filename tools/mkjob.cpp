@@ -34,7 +34,7 @@ std::string sheet_name(int i) {
 
 struct Sheet {
     std::string name, file;
-    long ox, oy;  // origin in centimetres
+    std::int32_t ox, oy;  // origin in centimetres
 };
 
 // Deterministic pseudo-random numbers, so every run writes the same job.
@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
         Sheet s;
         s.name = sheet_name(i);
         SheetOrigin org = decode_sheet_origin(s.name);
-        s.ox = origin_to_cm(org.x);
-        s.oy = origin_to_cm(org.y);
+        s.ox = static_cast<std::int32_t>(origin_to_cm(org.x));
+        s.oy = static_cast<std::int32_t>(origin_to_cm(org.y));
         s.file = s.name.substr(2, 8);
         list += sheet_line(s.name) + "\n";
         write_file(o.dir + "/" + s.file + ".bin",
