@@ -6,6 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-release}
 sheets=${2:-200}
 blocks=${3:-12}
+case $build in /*) ;; *) build=$(pwd)/$build ;; esac
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCADASTRO_TESTS=OFF -DCADASTRO_GUI=OFF >/dev/null
 fi
