@@ -1,0 +1,2 @@
+// superficies_test.cpp - tests of superficies.
+#include <gtest/gtest.h>
