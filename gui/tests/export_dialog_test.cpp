@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <filesystem>
@@ -195,29 +196,45 @@ private slots:
 
     // Cancel pressed during a run: the pump delivers it, the run stops at
     // the next element head with its files closed and no counts written
-    // back, and the dialog closes.
-    void cancel_during_a_run_data() { add_program_rows(); }
+    // back, and the dialog closes (a modal one returns from its loop).
+    void cancel_during_a_run_data() {
+        QTest::addColumn<int>("program");
+        QTest::addColumn<bool>("modal");
+        for (int i = 0; i < 2; ++i) {
+            QTest::addRow("%s, shown", kPrograms[i].name) << i << false;
+            QTest::addRow("%s, modal", kPrograms[i].name) << i << true;
+        }
+    }
     void cancel_during_a_run() {
         QFETCH(int, program);
+        QFETCH(bool, modal);
         const Program& p = kPrograms[program];
         const int elements = 400;
         TempDir d;
         write_job(d.path, p, elements);
         ChangeDir cd(d.path);
         Harness h(p);
+        Frame& f = h.d.frame;
         int pumps = 0, pumps_after_cancel = 0;
-        h.d.frame.seams.after_pump = [&] {
-            if (h.d.frame.stop == 0) ++pumps_after_cancel;
+        f.seams.after_pump = [&] {
+            if (f.stop == 0) ++pumps_after_cancel;
             // Past the first percentages: a click waits in the queue.
-            if (++pumps == 10) QMetaObject::invokeMethod(h.d.frame.cancel, "click", Qt::QueuedConnection);
+            if (++pumps == 10) QMetaObject::invokeMethod(f.cancel, "click", Qt::QueuedConnection);
         };
-        QTest::mouseClick(h.d.frame.ok, Qt::LeftButton);
+        if (modal) {
+            f.dialog->hide();
+            QTimer::singleShot(0, f.ok, [&f] { QTest::mouseClick(f.ok, Qt::LeftButton); });
+            QCOMPARE(exec_dialog(f), 0);
+            QCOMPARE(f.runs, 1);
+        } else {
+            QTest::mouseClick(f.ok, Qt::LeftButton);
+        }
 
-        QCOMPARE(h.d.frame.last_end, RunEnd::EndedEarly);
+        QCOMPARE(f.last_end, RunEnd::EndedEarly);
         QCOMPARE(pumps_after_cancel, 1);  // the pump that delivered it; then the run ended
-        QVERIFY(!h.d.frame.dialog->isVisible());
-        QCOMPARE(h.d.frame.dialog->result(), int(QDialog::Rejected));
-        QCOMPARE(int(h.d.frame.stop), 0);
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(int(f.stop), 0);
 
         std::vector<std::string> recs = records(d.read(p.output));
         QVERIFY(recs.size() > 2 && recs.size() < std::size_t(elements) + 2);
