@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -179,19 +181,30 @@ inline Elem line_elem(std::string code, const std::vector<std::int32_t>& xyz, st
     return e;
 }
 
-/// A text element as the import writes it at angle 0: the text box is
-/// len × height by height from the insertion point, or a square of side
-/// height centred on it for a symbol text.
+/// A text element as the import writes it: the box of `len` characters of
+/// `height` from the insertion point along the angle, or a square of side
+/// `height` centred on it for a symbol text, corners cut toward zero.
 inline Elem text_elem(std::string code, std::int32_t x, std::int32_t y, std::string_view txt, std::int32_t height,
                       std::vector<Ref> refs = {}, std::int32_t z = 0, std::int32_t angle = 0) {
     Elem e = text(std::move(code), x, y, txt, height, angle, z, std::move(refs));
+    double a = angle * 0.000174533, ux = std::cos(a), uy = std::sin(a), H = height;
+    double cx[4], cy[4];
     if (!txt.empty() && txt[0] == '@') {
-        double h = height * 0.5;
-        e.extent[0] = static_cast<std::int32_t>(x - h), e.extent[3] = static_cast<std::int32_t>(x + h);
-        e.extent[1] = static_cast<std::int32_t>(y - h), e.extent[4] = static_cast<std::int32_t>(y + h);
+        double h = H * 0.5;
+        const int su[4] = {-1, 1, 1, -1}, sn[4] = {-1, -1, 1, 1};
+        for (int i = 0; i < 4; ++i) cx[i] = x + su[i] * h * ux - sn[i] * h * uy, cy[i] = y + su[i] * h * uy + sn[i] * h * ux;
     } else {
-        e.extent[0] = x, e.extent[3] = x + static_cast<std::int32_t>(txt.size()) * height;
-        e.extent[1] = y, e.extent[4] = y + height;
+        double l = static_cast<double>(txt.size()) * H;
+        const double along[4] = {0, l, l, 0}, across[4] = {0, 0, H, H};
+        for (int i = 0; i < 4; ++i) cx[i] = x + along[i] * ux - across[i] * uy, cy[i] = y + along[i] * uy + across[i] * ux;
+    }
+    e.extent[0] = e.extent[3] = static_cast<std::int32_t>(cx[0]);
+    e.extent[1] = e.extent[4] = static_cast<std::int32_t>(cy[0]);
+    for (int i = 1; i < 4; ++i) {
+        e.extent[0] = std::min(e.extent[0], static_cast<std::int32_t>(cx[i]));
+        e.extent[3] = std::max(e.extent[3], static_cast<std::int32_t>(cx[i]));
+        e.extent[1] = std::min(e.extent[1], static_cast<std::int32_t>(cy[i]));
+        e.extent[4] = std::max(e.extent[4], static_cast<std::int32_t>(cy[i]));
     }
     e.extent[2] = e.extent[5] = z;
     return e;

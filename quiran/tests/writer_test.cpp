@@ -1,8 +1,6 @@
 // Tests of the import's element writer: line and text elements, byte for byte.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "quiran/tests/quiran_fixtures.h"
 #include "quiran/writer.h"
 
@@ -147,28 +145,23 @@ TEST(ElementWriter, TextAfterALongerTextIsPaddedWithZeros) {
     EXPECT_EQ(bytes[9], '\x01');
 }
 
-TEST(ElementWriter, RotatedTextBox) {
-    WriterFixture f;
-    set_code(f.w, "999001");
-    set_point(f.w, 0, 10000, 20000, 0);
-    set_text(f.w, "AB");
-    put_text_element(f.w, 100, 9000);
-    std::string bytes = f.elements();
-    ASSERT_EQ(bytes.size(), 48u + 24u);
-    // The box of a text turned a quarter: corners from the angle in radians.
-    double a = 9000 * 0.000174533, c = std::cos(a), s = std::sin(a);
-    double xs[4] = {10000, 10000 + 200 * c, 10000 + 200 * c - 100 * s, 10000 - 100 * s};
-    double ys[4] = {20000, 20000 + 200 * s, 20000 + 200 * s + 100 * c, 20000 + 100 * c};
-    std::int32_t minx = INT32_MAX, maxx = INT32_MIN, miny = INT32_MAX, maxy = INT32_MIN;
-    for (int i = 0; i < 4; ++i) {
-        minx = std::min(minx, static_cast<std::int32_t>(xs[i])), maxx = std::max(maxx, static_cast<std::int32_t>(xs[i]));
-        miny = std::min(miny, static_cast<std::int32_t>(ys[i])), maxy = std::max(maxy, static_cast<std::int32_t>(ys[i]));
+TEST(ElementWriter, RotatedTextBoxes) {
+    for (std::int32_t angle : {4500, 9000, 18000, 27000, 35999}) {
+        for (const char* txt : {"AB", "@12 POZO"}) {
+            SCOPED_TRACE(std::to_string(angle) + " " + txt);
+            WriterFixture f;
+            set_code(f.w, "999001");
+            set_point(f.w, 0, 10000, 20000, 7);
+            set_text(f.w, txt);
+            put_text_element(f.w, 100, angle);
+            EXPECT_EQ(f.elements(), element_bytes(text_elem("999001", 10000, 20000, txt, 100, {}, 7, angle)));
+        }
     }
-    Elem e = text("999001", 10000, 20000, "AB", 100, 9000);
-    std::int32_t ext[9] = {minx, miny, 0, maxx, maxy, 0, 100, 0, 9000};
-    std::copy(ext, ext + 9, e.extent);
-    EXPECT_EQ(bytes, element_bytes(e));
-    EXPECT_LT(minx, 10000 - 99);  // the box lies to the left of the insertion point
+    // Turned half a turn, the text runs to the left of and below its insertion point.
+    Elem e = text_elem("999001", 10000, 20000, "AB", 100, {}, 0, 18000);
+    EXPECT_EQ(e.extent[0], 9800);
+    EXPECT_EQ(e.extent[3], 10000);
+    EXPECT_EQ(e.extent[1], 19899);  // 19899.9997, cut toward zero
 }
 
 TEST(ElementWriter, NothingIsWrittenWithoutAFile) {
