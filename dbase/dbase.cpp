@@ -198,7 +198,7 @@ int dbf_put_field(DbfTable& t, std::string_view name, const DbfValue& value, cha
             std::string_view s = value.text.substr(0, value.text.find('\0'));
             std::size_t take = s.size() < static_cast<std::size_t>(len) ? s.size() : static_cast<std::size_t>(len);
             t.record[0] = ' ';
-            std::memcpy(out, s.data(), take);
+            if (take) std::memcpy(out, s.data(), take);
             std::memset(out + take, ' ', static_cast<std::size_t>(len) - take);
             return 0;
         }

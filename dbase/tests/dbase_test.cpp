@@ -423,6 +423,7 @@ TEST(DbfFields, PutFormatsByValueType) {
         {"text cut to width 8", "CHAR8", "ABCDEFGHIJKL", 'S', "ABCDEFGH"},
         {"text of exactly the width", "CHAR8", "ABCDEFGH", 'S', "ABCDEFGH"},
         {"empty text", "CHAR8", "", 'S', "        "},
+        {"text without storage", "CHAR8", std::string_view(), 'S', "        "},
         {"text stops at NUL", "CHAR8", std::string_view("AB\0CD", 5), 'S', "AB      "},
         {"double with decimals", "REAL8", 3.14159, 'F', "    3.14"},
         {"float with decimals", "FLT6", 2.5, 'f', " 2.500"},
