@@ -55,3 +55,14 @@ show_log P.err
 run textos TREN
 show_records X
 show_log X.err
+
+run tramos TREN
+show_records T.1
+show_log T.err
+printf '\n--- error-marker files (bytes)\n'
+wc -c ./*.T
+printf '\n--- A, as tramos writes it (lines)\n'
+head -n 6 A
+
+run atributos A CALLES
+show_records A

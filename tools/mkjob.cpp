@@ -1,4 +1,4 @@
-// mkjob.cpp - writes a synthetic 1:1000 urban job: sheet list, code table and element files.
+// mkjob.cpp - writes a synthetic 1:1000 urban job: sheet list, code table, element files and streets file.
 //
 // The bundled sample job under samples/job is made by `mkjob samples/job`; larger
 // jobs for measuring the programs come from `mkjob DIR --sheets N --blocks K`.
@@ -48,6 +48,8 @@ struct Lcg {
 
 const char* const kStreets[] = {"CALLE MAYOR", "CALLE DE LA ESTACION", "AVDA. DE LA CONSTITUCION", "PLAZA DEL SOL",
                                 "CALLE DEL RIO", "CAMINO DE LA ERMITA", "CALLE NUEVA", "TRAVESIA DEL PILAR"};
+// Short street texts of the streets file, one per name above.
+const char* const kStreetShort[] = {"CL", "CL", "AV", "PZ", "CL", "CM", "CL", "TR"};
 
 // Elements of one sheet: a grid of blocks with parcels, street axes with
 // attribute references, survey points, symbols, street names and labels.
@@ -168,6 +170,14 @@ int main(int argc, char** argv) {
     }
     write_file(o.dir + "/TREN", list);
     write_file(o.dir + "/CATASTRO.TAB", kCodeTable);
+    // The streets file of the street fill: one line per street axis record number.
+    std::string streets;
+    for (long r = 1; r <= street_record; ++r) {
+        char entry[96];
+        std::snprintf(entry, sizeof entry, "%ld %s \"%s\"\n", r, kStreetShort[(r - 1) % 8], kStreets[(r - 1) % 8]);
+        streets += entry;
+    }
+    write_file(o.dir + "/CALLES", streets);
     std::printf("%s: %d sheets, %ld parcels, %ld streets\n", o.dir.c_str(), o.sheets, parcel_record, street_record);
     return 0;
 }
