@@ -92,7 +92,8 @@ bool convert_sheet(const ExportProgram& program, ExportRun& run, File element_fi
     }
     WalkEnd end = walk_elements(reader, run.buffers, hooks, run.log.get(), run.element_file,
                                 [&](const Element& e) {
-                                    if (e.marker != '=') return;
+                                    // Unmarked elements and kinds other than lines and texts are ignored whole.
+                                    if (e.marker != '=' || (e.kind != 'C' && e.kind != 'T')) return;
                                     code_check(run.codes, e, run.log.get());
                                     program.convert(run, e);
                                 });

@@ -77,6 +77,21 @@ TEST(ExportRun, SheetsCountsAndEmptySheetsReplaced) {
     EXPECT_EQ(job.fe.statuses.back(), "");
 }
 
+TEST(ExportRun, OtherKindsAndUnmarkedElementsGetNoCodeCheck) {
+    Job job;
+    job.sheets(kHeader, {sheet_line("00HOJA0001")});
+    job.dir.write("CATASTRO.TAB", "010101\n");
+    Elem other = line("777777", {1, 2, 3});
+    other.kind = 'X';
+    Elem unmarked = line("888888", {1, 2, 3});
+    unmarked.marker = ' ';
+    job.dir.write("HOJA0001.bin", element_file({other, unmarked, line("999999", {1, 2, 3})}));
+    ChangeDir cd(job.dir.path);
+    Hooks hooks{&job.fe};
+    run_export(kStub, hooks, "TREN");
+    EXPECT_EQ(job.dir.read("P.err"), "Transformando el fichero.. HOJA0001.bin\nC\xA2" "digo erroneo >999999<\n");
+}
+
 TEST(ExportRun, LastSheetWithoutRecordsIsCutAndCountsAreZeroPadded) {
     Job job;
     std::string s1 = sheet_line("00HOJA0001"), s2 = sheet_line("00HOJA0002");
