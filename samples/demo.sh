@@ -41,6 +41,14 @@ show_log() {
     printf '\n--- %s\n' "$1"
     iconv -f CP850 -t UTF-8 "$1" 2>/dev/null | head -n "${2:-20}" || head -n "${2:-20}" "$1"
 }
+# dBase tables: the records after the header, one per line, deletion flag first.
+show_table() {
+    [ -f "$1" ] || return 0
+    hl=$(od -An -tu2 -j8 -N2 "$1" | tr -d ' ')
+    rl=$(od -An -tu2 -j10 -N2 "$1" | tr -d ' ')
+    printf '\n--- %s (records of %s bytes)\n' "$1" "$rl"
+    { tail -c +$((hl + 1)) "$1" | tr -d '\032' | fold -w "$rl"; echo; } | head -n "${2:-8}"
+}
 run() {
     printf '\n===== %s\n' "$*"
     status=0
@@ -66,3 +74,6 @@ head -n 6 A
 
 run atributos A CALLES
 show_records A
+
+run PonRotulos SVK1200S.bin '1452??' . PARCELAS ROTULO
+show_table PARCELAS.DBF

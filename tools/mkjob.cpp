@@ -1,4 +1,5 @@
-// mkjob.cpp - writes a synthetic 1:1000 urban job: sheet list, code table, element files and streets file.
+// mkjob.cpp - writes a synthetic 1:1000 urban job: sheet list, code table, element files, streets file
+// and the dBase tables (catalog CATDBS.DBF, parcel table PARCELAS.DBF).
 //
 // The bundled sample job under samples/job is made by `mkjob samples/job`; larger
 // jobs for measuring the programs come from `mkjob DIR --sheets N --blocks K`.
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dbase/tests/dbf_fixture.h"
 #include "kernel/sheet.h"
 #include "testsupport/fixtures.h"
 
@@ -51,11 +53,19 @@ const char* const kStreets[] = {"CALLE MAYOR", "CALLE DE LA ESTACION", "AVDA. DE
 // Short street texts of the streets file, one per name above.
 const char* const kStreetShort[] = {"CL", "CL", "AV", "PZ", "CL", "CM", "CL", "TR"};
 
+// Fields of the parcel table PARCELAS.DBF (table 2 of the catalog); ROTULO
+// is left blank for PonRotulos to fill with the parcel labels.
+const std::vector<FieldDef> kParcelFields = {{"REGISTRO", 'N', 10}, {"MANZANA", 'C', 5},   {"PARCELA", 'N', 3},
+                                             {"EJE_VIA", 'N', 5},   {"NPOLICIA", 'C', 4},  {"DUPLICADO", 'C', 1},
+                                             {"RUSTICA", 'C', 14},  {"ROTULO", 'C', 12}};
+
 // Elements of one sheet: a grid of blocks with parcels, street axes with
 // attribute references, survey points, symbols, street names and labels.
+// Each parcel's record of PARCELAS.DBF goes to `parcels`.
 std::vector<Elem> sheet_elements(const Sheet& s, int sheet_index, const Options& o, Lcg& rnd, long& parcel_record,
-                                 long& street_record) {
+                                 long& street_record, std::vector<std::string>& parcels) {
     std::vector<Elem> out;
+    const long first_street = street_record + 1;  // the axes of this sheet, numbered after its blocks
     const int k = o.blocks;
     const std::int32_t cell_w = 100000 / k, cell_h = 50000 / k;  // block cell incl. street, cm
     const std::int32_t street = 1200;                            // street width, cm
@@ -81,6 +91,15 @@ std::vector<Elem> sheet_elements(const Sheet& s, int sheet_index, const Options&
                 std::int32_t lx = p == 0 ? (x0 + xm) / 2 : (xm + x1) / 2;
                 out.push_back(text("145201", lx, (y0 + y1) / 2 - 800, label, 200, 0, z,
                                    {{2, static_cast<std::int32_t>(parcel_record), ""}}));
+                // House numbers along the street below the block; a few
+                // carry a duplicate letter, as a suffix or in DUPLICADO.
+                int number = 2 * (bx * 2 + p) + 1;
+                std::string npolicia = std::to_string(number), duplicado;
+                if (parcel_record % 7 == 0) npolicia += "B";
+                if (parcel_record % 11 == 0) duplicado = "A";
+                parcels.push_back(dbf_record(kParcelFields, {std::to_string(parcel_record), std::to_string(manzana),
+                                                             std::to_string(p + 1), std::to_string(first_street + by),
+                                                             npolicia, duplicado, "", ""}));
             }
             // A survey point and a symbol in every block.
             out.push_back(line("018101", {x0 + 500, y0 + 500, z + rnd.next(300)}));
@@ -157,6 +176,7 @@ int main(int argc, char** argv) {
     list[0] = 'T';
     Lcg rnd;
     long parcel_record = 0, street_record = 0;
+    std::vector<std::string> parcels;
     for (int i = 0; i < o.sheets; ++i) {
         Sheet s;
         s.name = sheet_name(i);
@@ -166,7 +186,7 @@ int main(int argc, char** argv) {
         s.file = s.name.substr(2, 8);
         list += sheet_line(s.name) + "\n";
         write_file(o.dir + "/" + s.file + ".bin",
-                   element_file(sheet_elements(s, i, o, rnd, parcel_record, street_record)));
+                   element_file(sheet_elements(s, i, o, rnd, parcel_record, street_record, parcels)));
     }
     write_file(o.dir + "/TREN", list);
     write_file(o.dir + "/CATASTRO.TAB", kCodeTable);
@@ -178,6 +198,11 @@ int main(int argc, char** argv) {
         streets += entry;
     }
     write_file(o.dir + "/CALLES", streets);
+    // The database: the catalog (with a deleted old entry) and the parcel table.
+    const std::vector<FieldDef> catalog = {{"NUMERO", 'N', 4}, {"NOMBRE", 'C', 40}};
+    write_file(o.dir + "/CATDBS.DBF", dbf_table(catalog, {dbf_record(catalog, {"2", "PARCELAS.OLD"}, true),
+                                                         dbf_record(catalog, {"2", "PARCELAS"})}));
+    write_file(o.dir + "/PARCELAS.DBF", dbf_table(kParcelFields, parcels));
     std::printf("%s: %d sheets, %ld parcels, %ld streets\n", o.dir.c_str(), o.sheets, parcel_record, street_record);
     return 0;
 }
