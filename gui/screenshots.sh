@@ -10,11 +10,11 @@ build=${1:-"$here/build"}
 out=${2:-"$here/docs"}
 [ $# -gt 0 ] && shift
 [ $# -gt 0 ] && shift
-programs=${*:-"puntos textos tramos atributos"}
+programs=${*:-"puntos textos tramos atributos superficies"}
 build=$(cd "$build" && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-work=$(mktemp -d)
+work=$(mktemp -d "${TMPDIR:-/tmp}/obra-XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 for p in $programs; do
     [ -x "$build/bin/$p" ] || { echo "no $build/bin/$p" >&2; exit 1; }
