@@ -75,5 +75,12 @@ head -n 6 A
 run atributos A CALLES
 show_records A
 
+# The surfaces file: labels with the parcel table's values, REFCAT.TXT's sheet codes.
+run superficies TREN --manzana-duplicada --calle-cero --portal-cero
+show_records S
+show_log S.err
+printf '\n--- error-marker files of superficies (bytes)\n'
+wc -c ./*.S
+
 run PonRotulos SVK1200S.bin '1452??' . PARCELAS ROTULO
 show_table PARCELAS.DBF

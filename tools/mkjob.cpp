@@ -82,8 +82,9 @@ std::vector<Elem> sheet_elements(const Sheet& s, int sheet_index, const Options&
             std::int32_t xm = (x0 + x1) / 2;
             out.push_back(line("111201", {xm, y0, z, xm, (y0 + y1) / 2, z, xm, y1, z}));
             int manzana = 10000 + sheet_index * 100 + bx * 10 + by;
+            // The block label references the block's first parcel record, which holds its MANZANA.
             out.push_back(text("145101", (x0 + x1) / 2, (y0 + y1) / 2 + 800, std::to_string(manzana), 300, 0, z,
-                               {{2, static_cast<std::int32_t>(parcel_record), ""}}));
+                               {{2, static_cast<std::int32_t>(parcel_record + 1), ""}}));
             for (int p = 0; p < 2; ++p) {
                 ++parcel_record;
                 char label[8];
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
     Lcg rnd;
     long parcel_record = 0, street_record = 0;
     std::vector<std::string> parcels;
+    std::string refcat;
     for (int i = 0; i < o.sheets; ++i) {
         Sheet s;
         s.name = sheet_name(i);
@@ -185,9 +187,22 @@ int main(int argc, char** argv) {
         s.oy = static_cast<std::int32_t>(origin_to_cm(org.y));
         s.file = s.name.substr(2, 8);
         list += sheet_line(s.name) + "\n";
+        std::size_t first = parcels.size();
         write_file(o.dir + "/" + s.file + ".bin",
                    element_file(sheet_elements(s, i, o, rnd, parcel_record, street_record, parcels)));
+        // The references file registers each parcel ("%-5s%-2s" of manzana and
+        // parcel code) under its sheet's code, but the first parcel of the
+        // second sheet under the first sheet's code.
+        for (std::size_t k = first; k < parcels.size(); ++k) {
+            std::string sheet_code = (i == 1 && k == first ? sheet_name(0) : s.name).substr(3, 7);
+            char entry[64];
+            std::snprintf(entry, sizeof entry, "123045 %.5s%02ld %s\n", parcels[k].c_str() + 11,
+                          std::atol(parcels[k].substr(16, 3).c_str()), sheet_code.c_str());
+            refcat += entry;
+        }
     }
+    // The job's last parcel is missing from it, as a parcel not yet registered.
+    if (!refcat.empty()) refcat.erase(refcat.rfind('\n', refcat.size() - 2) + 1);
     write_file(o.dir + "/TREN", list);
     write_file(o.dir + "/CATASTRO.TAB", kCodeTable);
     // The streets file of the street fill: one line per street axis record number.
@@ -198,6 +213,7 @@ int main(int argc, char** argv) {
         streets += entry;
     }
     write_file(o.dir + "/CALLES", streets);
+    write_file(o.dir + "/REFCAT.TXT", refcat);
     // The database: the catalog (with a deleted old entry) and the parcel table.
     const std::vector<FieldDef> catalog = {{"NUMERO", 'N', 4}, {"NOMBRE", 'C', 40}};
     write_file(o.dir + "/CATDBS.DBF", dbf_table(catalog, {dbf_record(catalog, {"2", "PARCELAS.OLD"}, true),
