@@ -299,7 +299,7 @@ RunEnd run_from_ok(Frame& f, const std::function<RunEnd(Hooks&)>& run) {
     f.running = false;
     f.last_end = end;
     ++f.runs;
-    f.beep();
+    if (f.beep_after_run) f.beep();
     f.stop = 0;
     for (QWidget* w : f.disabled_while_running) w->setEnabled(true);
     // Disabling OK moved the focus on; give it back so Enter runs again

@@ -115,6 +115,8 @@ struct Frame : FrontEnd {
     bool cancel_stops_run = true;
     /// False: pump() drains nothing (a run whose status line is set without it).
     bool pump_enabled = true;
+    /// False: the run sounds its own end-of-run beep (before a closing box).
+    bool beep_after_run = true;
 
     volatile std::sig_atomic_t stop = 0;  ///< 1 while a run may go on
     bool running = false;
@@ -168,7 +170,7 @@ std::string field_name(const FileField& field);
 bool browse(Frame& f, FileField& field);
 
 /// One run from OK: stop flag set, controls disabled, the run on this
-/// thread, beep, stop flag cleared, controls enabled. A Cancel pressed during
+/// thread, beep (unless the run beeps itself), stop flag cleared, controls enabled. A Cancel pressed during
 /// the run clears the flag and closes the dialog; the run stops at its next
 /// element head and this returns.
 RunEnd run_from_ok(Frame& f, const std::function<RunEnd(Hooks&)>& run);

@@ -275,6 +275,26 @@ private slots:
         QCOMPARE(f.last_end, RunEnd::EndedEarly);
     }
 
+    // A run that sounds its own beep before its closing box gets no second one.
+    void a_run_that_beeps_itself_is_not_beeped_again() {
+        TestDialog t;
+        build(t);
+        t.frame.beep_after_run = false;
+        std::vector<QString> order;
+        t.frame.seams.beep = [&] { order.push_back("beep"); };
+        t.frame.seams.box = [&](QWidget*, BoxKind, const QString&, const QString& text) {
+            order.push_back(text + (t.frame.ok->isEnabled() ? " enabled" : " disabled"));
+            return true;
+        };
+        run_from_ok(t.frame, [](Hooks& hooks) {
+            beep(hooks);
+            info_box(hooks, "Fin del proceso", CodePage::Cp850, "QUIRAN");
+            return RunEnd::Completed;
+        });
+        QCOMPARE(order, std::vector<QString>({"beep", "Fin del proceso disabled"}));
+        QVERIFY(t.frame.ok->isEnabled());
+    }
+
     void cancel_when_idle_leaves() {
         TestDialog t;
         build(t);
