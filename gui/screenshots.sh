@@ -10,7 +10,7 @@ build=${1:-"$here/build"}
 out=${2:-"$here/docs"}
 [ $# -gt 0 ] && shift
 [ $# -gt 0 ] && shift
-programs=${*:-"puntos textos tramos atributos superficies"}
+programs=${*:-"puntos textos tramos atributos superficies QUIRAN"}
 build=$(cd "$build" && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
