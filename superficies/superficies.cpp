@@ -26,6 +26,7 @@ LabelKind label_kind(const CodeSplit& c) {
 
 // State of one surfaces run.
 struct SurfacesRun {
+    char out_buffer[1 << 16];  ///< buffer of "S"; declared first so that it outlives the file
     Hooks* hooks = nullptr;
     const SuperficiesOptions* options = nullptr;
     CodeTable codes;
@@ -527,8 +528,7 @@ RunEnd superficies_run(Hooks& caller_hooks, const SuperficiesOptions& options) {
     run->out = create_file("S", "w+b");
     if (!run->out) return cannot_open(hooks, "S"), RunEnd::EndedEarly;
     std::FILE* out = run->out.get();
-    static thread_local char out_buffer[1 << 16];
-    std::setvbuf(out, out_buffer, _IOFBF, sizeof out_buffer);
+    std::setvbuf(out, run->out_buffer, _IOFBF, sizeof run->out_buffer);
 
     File refs = open_existing(options.refs_path, "r");
     if (!refs) std::fprintf(run->log.get(), "No se puede abrir el archivo  %s\n", options.refs_path.c_str());
