@@ -231,12 +231,15 @@ TEST(Superficies, ElementSteps) {
     job.d.write("CATASTRO.TAB", "145201\n145202\n");
     Elem hidden = label("145209", "7");
     hidden.marker = '#';  // consumed whole and ignored, but its code is still looked up
+    Elem other_kind = line("999998", {X + 3, Y + 3, 0});
+    other_kind.kind = 'X';  // no line or text, but its code is looked up too
     Elem no_points = line("999999", {});
     Elem one_point = label("145201", "");
     one_point.raw_area.clear();  // point count 1: no text
     job.sheet({
         line("999999", {X + 1, Y + 1, 0, X + 2, Y + 2, 0}),  // unknown line element: marked at its first point
         hidden,
+        other_kind,
         no_points,                                      // unknown, no first point: no marker
         one_point,                                      // no text: no record
         label("145201", "7", {1}, X + 100001, Y),       // outside the sheet: logged, written all the same
@@ -253,6 +256,7 @@ TEST(Superficies, ElementSteps) {
     EXPECT_EQ(r[3].substr(0, 32), common("145201", 4));
     EXPECT_EQ(job.markers("SVK1234N").front(), (std::pair<long, long>{X + 1, Y + 1}));
     EXPECT_EQ(job.markers("SVK1234N")[1], (std::pair<long, long>{X, Y}));  // the hidden label's code
+    EXPECT_EQ(job.markers("SVK1234N")[2], (std::pair<long, long>{X + 3, Y + 3}));
     EXPECT_EQ(job.sheet_log().substr(0, 33), "Fuera de hoja 41450001 442470000\n");
 }
 
