@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
+#include <climits>
 #include <ctime>
 
 #include "quiran/run.h"
@@ -46,8 +46,6 @@ void log_record(QuiranRun& run, bool line_end) {
     if (line_end) std::fputc('\n', run.log.get());
 }
 
-std::string text_of(std::string_view v) { return std::string(v); }
-
 // Reads and lists the header record; false ends the run.
 bool read_header(QuiranRun& run) {
     std::FILE* f = run.exchange.get();
@@ -67,13 +65,13 @@ bool read_header(QuiranRun& run) {
     run.escala = parse_long(columns(h, 69, 5));
     run.total = parse_long(columns(h, 75, 6));
 
-    list(run, "TERMINO MUNICIPAL=" + text_of(columns(h, 21, 26)));
-    list(run, format("Codigo Gerencia=%s  Codigo Municipio=%s", text_of(columns(h, 6, 3)).c_str(),
-                     text_of(columns(h, 9, 3)).c_str()));
+    list(run, "TERMINO MUNICIPAL=" + std::string(columns(h, 21, 26)));
+    list(run, format("Codigo Gerencia=%s  Codigo Municipio=%s", std::string(columns(h, 6, 3)).c_str(),
+                     std::string(columns(h, 9, 3)).c_str()));
     list(run, format("Total bloques=%d  Numero de bloque=%d", static_cast<int>(parse_long(columns(h, 16, 2))),
                      static_cast<int>(parse_long(columns(h, 18, 2)))));
-    list(run, format("Clave Empresa=%-7s Fecha edicion=%s", text_of(columns(h, 48, 7)).c_str(),
-                     text_of(columns(h, 56, 7)).c_str()));
+    list(run, format("Clave Empresa=%-7s Fecha edicion=%s", std::string(columns(h, 48, 7)).c_str(),
+                     std::string(columns(h, 56, 7)).c_str()));
     list(run, format("Huso geografico=%2d  Escala=1/%ld", static_cast<int>(parse_long(columns(h, 63, 2))),
                      run.escala));
     list(run, format("Numero total de elementos=%ld", run.total));
@@ -151,6 +149,13 @@ char first_char(const QuiranRun& run) {
     return run.record.line_end ? '\n' : '\0';
 }
 
+std::int32_t field_number(std::string_view record, std::size_t col, std::size_t len) {
+    long v = parse_long(columns(record, col, len));
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(v);
+}
+
 void update_progress(QuiranRun& run) { progress_update(*run.hooks, run.position); }
 
 void list(QuiranRun& run, std::string_view line) { info_line(*run.hooks, line, CodePage::Cp850); }
@@ -165,11 +170,11 @@ bool sheet_record(QuiranRun& run) {
     }
     std::string_view r = rec(run);
     if (run.modalidad == 'U') {
-        run.sheet_name = text_of(columns(r, 2, 10));
-        run.element_base = text_of(columns(r, 4, 8));
+        run.sheet_name = std::string(columns(r, 2, 10));
+        run.element_base = std::string(columns(r, 4, 8));
     } else if (run.modalidad == 'R') {
-        run.sheet_name = text_of(columns(r, 2, 8));
-        run.element_base = text_of(columns(r, 7, 3));
+        run.sheet_name = std::string(columns(r, 2, 8));
+        run.element_base = std::string(columns(r, 7, 3));
     } else {
         box(run, "!Error modalidad en blanco: los planos no tienen nombre de fichero");
         return false;

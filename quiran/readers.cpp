@@ -1,7 +1,4 @@
 // readers.cpp - points, texts and segments records into line and text elements.
-#include <climits>
-#include <cstring>
-
 #include "quiran/geometry.h"
 #include "quiran/run.h"
 
@@ -9,18 +6,10 @@ namespace cad {
 
 namespace {
 
-// A number field of a record as a 32-bit value.
-std::int32_t num(std::string_view r, std::size_t col, std::size_t len) {
-    long v = parse_long(columns(r, col, len));
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(v);
-}
-
 // Point k (0, 1, 2) of a coordinate record.
 Point coordinate(std::string_view r, int k) {
     std::size_t base = 26 * static_cast<std::size_t>(k);
-    return {num(r, 3 + base, 8), num(r, 11 + base, 9), num(r, 20 + base, 7)};
+    return {field_number(r, 3 + base, 8), field_number(r, 11 + base, 9), field_number(r, 20 + base, 7)};
 }
 
 // Height at map scale in single precision, as the exchange files give it.
@@ -91,7 +80,7 @@ bool points_record(QuiranRun& run) {
     ElementWriter& w = run.writer;
     std::string_view code = columns(r, 1, 6);
     set_code(w, code);
-    set_point(w, 0, num(r, 15, 8), num(r, 23, 9), num(r, 32, 7));
+    set_point(w, 0, field_number(r, 15, 8), field_number(r, 23, 9), field_number(r, 32, 7));
     w.ref_count = 0;
     std::uint16_t symbol = translate_code(run.tab, code);
     if (symbol == 0) {
@@ -114,7 +103,7 @@ bool texts_record(QuiranRun& run) {
     std::string_view r = rec(run);
     ElementWriter& w = run.writer;
     set_code(w, columns(r, 1, 6));
-    set_point(w, 0, num(r, 15, 8), num(r, 23, 9), 0);
+    set_point(w, 0, field_number(r, 15, 8), field_number(r, 23, 9), 0);
     w.ref_count = 0;
     set_text(w, columns(r, 49, 32));
     put_text_element(w, map_height(run.escala, parse_long(columns(r, 42, 3))),
@@ -142,14 +131,14 @@ bool read_segments(QuiranRun& run) {
             w.ref_count = 0;
             e.primitive = parse_long(columns(r, 19, 2));
             e.radius = parse_long(columns(r, 22, 7));
-            std::int32_t first = num(r, 71, 10);
+            std::int32_t first = field_number(r, 71, 10);
             if (first > 0) add_ref(run, e, first, {}, elements);
             // Attribute continuation records follow their head.
             for (;;) {
                 update_progress(run);
                 have = read_record(run);
                 if (!have || first_char(run) != '*') break;
-                add_ref(run, e, num(rec(run), 71, 10), columns(rec(run), 2, 6), elements);
+                add_ref(run, e, field_number(rec(run), 71, 10), columns(rec(run), 2, 6), elements);
             }
             if (!have) break;
             if (e.primitive >= 1 && e.primitive <= 3) {

@@ -57,6 +57,9 @@ struct QuiranRun {
 bool read_record(QuiranRun& run);
 /// The record as read, without its line end.
 inline std::string_view rec(const QuiranRun& run) { return run.record.text; }
+/// A number field of a record (decimal after leading blanks, 0 when empty),
+/// kept inside the 32-bit range.
+std::int32_t field_number(std::string_view record, std::size_t col, std::size_t len);
 /// The record's first character ('\n' for a record that holds only its line end).
 char first_char(const QuiranRun& run);
 /// Refreshes the progress bar from the position in the exchange file.

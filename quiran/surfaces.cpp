@@ -1,4 +1,5 @@
 // surfaces.cpp - surfaces records into label elements, parcel references and parcel records.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -8,14 +9,7 @@ namespace cad {
 
 namespace {
 
-constexpr std::int16_t kMaxBlockRefs = 254;
-
-std::int32_t num(std::string_view r, std::size_t col, std::size_t len) {
-    long v = parse_long(columns(r, col, len));
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(v);
-}
+constexpr int kMaxBlockRefs = 254;
 
 // Parcel number of an urban parcel field: digits, or a letter for the
 // hundreds (A 100, B 110, ... Z 320, without I, O and W) and a digit.
@@ -109,7 +103,7 @@ bool surfaces_second_pass(QuiranRun& run) {
     ElementWriter& w = run.writer;
     std::string_view code = columns(r, 2, 6);
     set_code(w, code);
-    set_point(w, 0, num(r, 16, 8), num(r, 24, 9), 0);
+    set_point(w, 0, field_number(r, 16, 8), field_number(r, 24, 9), 0);
     w.ref_count = 0;
 
     const bool urban = run.modalidad == 'U';

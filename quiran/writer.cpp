@@ -63,7 +63,7 @@ bool writer_allocate(ElementWriter& w) { return allocate_element_buffers(w.buffe
 void set_code(ElementWriter& w, std::string_view code) {
     std::memset(w.code, 0, sizeof w.code);
     std::size_t n = std::min<std::size_t>(code.size(), 6);
-    std::memcpy(w.code, code.data(), n);
+    if (n > 0) std::memcpy(w.code, code.data(), n);
 }
 
 void set_point(ElementWriter& w, long slot, std::int32_t x, std::int32_t y, std::int32_t z) {
@@ -86,7 +86,7 @@ bool add_reference(ElementWriter& w, std::int16_t table, std::int32_t record, st
     r[1] = static_cast<unsigned char>(t >> 8);
     store_i32(r + 2, record);
     std::memset(r + 6, 0, 6);
-    std::memcpy(r + 6, code.data(), std::min<std::size_t>(code.size(), 6));
+    if (!code.empty()) std::memcpy(r + 6, code.data(), std::min<std::size_t>(code.size(), 6));
     ++w.ref_count;
     return true;
 }
@@ -94,7 +94,7 @@ bool add_reference(ElementWriter& w, std::int16_t table, std::int32_t record, st
 void set_text(ElementWriter& w, std::string_view text) {
     std::size_t n = std::min(text.size(), kTextRoom - 1);
     char* t = text_of(w);
-    std::memcpy(t, text.data(), n);
+    if (n > 0) std::memcpy(t, text.data(), n);
     t[n] = '\0';
 }
 

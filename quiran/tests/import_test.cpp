@@ -275,9 +275,12 @@ TEST(QuiranImport, RunEndsBeforeReading) {
         EXPECT_EQ(fe.infos.back(), "Fin del proceso\nTiempo empleado  00:00");
         EXPECT_EQ(fe.beeps, 1);
         EXPECT_FALSE(job.dir.exists("SVK1234N.P"));
-        if (job.dir.exists("TAB.DBF")) EXPECT_EQ(job.dir.read("TAB.DBF"), table);
-        if (!std::filesystem::is_directory(job.dir.file("QUIRAN.ERR")))
+        if (job.dir.exists("TAB.DBF")) {
+            EXPECT_EQ(job.dir.read("TAB.DBF"), table);
+        }
+        if (!std::filesystem::is_directory(job.dir.file("QUIRAN.ERR"))) {
             EXPECT_EQ(job.dir.read("QUIRAN.ERR") == "old log", !c.log_created);
+        }
     }
 }
 

@@ -70,12 +70,6 @@ std::vector<std::int32_t> arc(double cx, double cy, const Point& p, const Point&
     return without_repeats(xyz);
 }
 
-std::vector<std::int32_t> flat(const std::vector<Point>& pts) {
-    std::vector<std::int32_t> v;
-    for (const auto& p : pts) v.insert(v.end(), {p.x, p.y, p.z});
-    return v;
-}
-
 const std::string kLine = "030102";
 
 }  // namespace
