@@ -149,7 +149,9 @@ std::string bin(std::string_view program) { return std::string(CADASTRO_BIN_DIR)
 Result run_program(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
                    std::string_view input) {
     Result res;
-    std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr", in_path = dir + "/.stdin";
+    // Captures go to a private directory, so parallel runs in one dir never mix.
+    TempDir cap;
+    std::string out_path = cap.file("stdout"), err_path = cap.file("stderr"), in_path = cap.file("stdin");
     write_file(in_path, input);
     pid_t pid = ::fork();
     if (pid == 0) {
@@ -172,9 +174,6 @@ Result run_program(const std::string& program, const std::vector<std::string>& a
     res.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     res.out = read_file(out_path);
     res.err = read_file(err_path);
-    std::remove(out_path.c_str());
-    std::remove(err_path.c_str());
-    std::remove(in_path.c_str());
     return res;
 }
 
