@@ -84,3 +84,39 @@ wc -c ./*.S
 
 run PonRotulos SVK1200S.bin '1452??' . PARCELAS ROTULO
 show_table PARCELAS.DBF
+
+# QUIRAN: the exchange files back into element files, in a directory of their
+# own whose active table is the parcel table without its records. The element
+# files of each sheet put together and exported again give the same exchange
+# files, but for block records whose sheet code REFCAT.TXT gives under another
+# parcel of the block (the import refers a block label to all its parcels).
+imp=$work/import
+mkdir -p "$imp"
+cp TREN CATASTRO.TAB CATDBS.DBF REFCAT.TXT QUIRAN.TAB T.1 P X S "$imp/"
+hl=$(od -An -tu2 -j8 -N2 PARCELAS.DBF | tr -d ' ')
+head -c "$hl" PARCELAS.DBF >"$imp/PARCELAS.DBF"
+printf '\0\0\0\0' | dd of="$imp/PARCELAS.DBF" bs=1 seek=4 conv=notrunc 2>/dev/null
+printf '\032' >>"$imp/PARCELAS.DBF"
+cd "$imp"
+for f in T.1 P X S; do run QUIRAN "$f" --table PARCELAS --yes; done
+show_log QUIRAN.ERR
+show_table PARCELAS.DBF
+for f in "$work"/*.bin; do
+    s=$(basename "$f" .bin)
+    cat "$s.T" "$s.P" "$s.X" "$s.S" >"$s.bin"
+done
+run tramos TREN
+run puntos TREN
+run textos TREN
+run superficies TREN
+printf '\n--- exported again, against the first exports\n'
+for f in T.1 P X S; do
+    if cmp -s "$f" "$work/$f"; then
+        printf '%s: the same\n' "$f"
+    else
+        printf '%s: records that differ (< first, > again)\n' "$f"
+        fold -w 80 "$work/$f" >first.txt
+        fold -w 80 "$f" >again.txt
+        diff first.txt again.txt | grep '^[<>]' || true
+    fi
+done

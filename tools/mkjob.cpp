@@ -149,6 +149,11 @@ const char* const kCodeTable =
     "1455?? Rotulo de subparcela\n"
     "168113 Punto con simbolo\n";
 
+// The import's translation table: the symbols of the job are drawn with symbol 3.
+const char* const kTranslationTable =
+    "/ Simbolos de los puntos\n"
+    "018501 3\n";
+
 int usage() {
     std::fprintf(stderr, "usage: mkjob DIR [--sheets N] [--blocks K]\n");
     return 2;
@@ -205,6 +210,7 @@ int main(int argc, char** argv) {
     if (!refcat.empty()) refcat.erase(refcat.rfind('\n', refcat.size() - 2) + 1);
     write_file(o.dir + "/TREN", list);
     write_file(o.dir + "/CATASTRO.TAB", kCodeTable);
+    write_file(o.dir + "/QUIRAN.TAB", kTranslationTable);
     // The streets file of the street fill: one line per street axis record number.
     std::string streets;
     for (long r = 1; r <= street_record; ++r) {
