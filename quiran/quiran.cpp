@@ -39,13 +39,6 @@ constexpr Characteristic kCharacteristics[] = {
 
 void box(QuiranRun& run, const std::string& text) { message_box(*run.hooks, text, CodePage::Cp850); }
 
-// Copies the record to the log, with a line end when asked.
-void log_record(QuiranRun& run, bool line_end) {
-    std::string_view r = rec(run);
-    std::fwrite(r.data(), 1, r.size(), run.log.get());
-    if (line_end) std::fputc('\n', run.log.get());
-}
-
 // Reads and lists the header record; false ends the run.
 bool read_header(QuiranRun& run) {
     std::FILE* f = run.exchange.get();
@@ -58,7 +51,7 @@ bool read_header(QuiranRun& run) {
         box(run, format("El fichero de catastro %s est\xA0 vac\xA1o", run.exchange_name.c_str()));
         return false;
     }
-    log_record(run, true);
+    log_record(run, "", true);
     std::string_view h = rec(run);
     run.kind = first_char(run);
     run.modalidad = h.size() > 1 ? h[1] : ' ';
@@ -158,6 +151,13 @@ std::int32_t field_number(std::string_view record, std::size_t col, std::size_t 
 
 void update_progress(QuiranRun& run) { progress_update(*run.hooks, run.position); }
 
+void log_record(QuiranRun& run, const char* prefix, bool line_end) {
+    std::string_view r = rec(run);
+    std::fputs(prefix, run.log.get());
+    std::fwrite(r.data(), 1, r.size(), run.log.get());
+    if (line_end) std::fputc('\n', run.log.get());
+}
+
 void list(QuiranRun& run, std::string_view line) { info_line(*run.hooks, line, CodePage::Cp850); }
 
 bool sheet_record(QuiranRun& run) {
@@ -165,7 +165,7 @@ bool sheet_record(QuiranRun& run) {
     char c = first_char(run);
     if (c != '/') {
         box(run, format("!Error el primer caracter del segundo registro es <%c>", c));
-        log_record(run, false);
+        log_record(run, "", false);
         return false;
     }
     std::string_view r = rec(run);
@@ -202,7 +202,7 @@ bool sheet_record(QuiranRun& run) {
         return false;
     }
     run.writer.file = run.element_file.get();
-    log_record(run, true);
+    log_record(run, "", true);
     return true;
 }
 

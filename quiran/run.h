@@ -67,6 +67,8 @@ void update_progress(QuiranRun& run);
 /// True while Cancel (Ctrl-C) has not asked the run to end.
 inline bool go_on(const QuiranRun& run) { return may_go_on(*run.hooks); }
 
+/// Writes the prefix and the record to the log, and a line end when asked.
+void log_record(QuiranRun& run, const char* prefix, bool line_end);
 /// A listed line of the info list (code page 850).
 void list(QuiranRun& run, std::string_view line);
 

@@ -31,11 +31,6 @@ std::int32_t sequence_of(const QuiranRun& run, std::int32_t key) {
     return it == run.parcels.end() ? 0 : it->second;
 }
 
-void log_record(QuiranRun& run, const char* what) {
-    std::string_view r = rec(run);
-    std::fprintf(run.log.get(), "%s%.*s\n", what, static_cast<int>(r.size()), r.data());
-}
-
 // References of a block label: every indexed parcel whose key divided by
 // 1000 is the block number, in ascending key order.
 void block_references(QuiranRun& run, long block) {
@@ -77,8 +72,7 @@ void append_parcel(QuiranRun& run, std::int32_t sequence, std::string_view npoli
 
 bool surfaces_first_pass(QuiranRun& run) {
     if (first_char(run) != '*') {
-        std::string_view r = rec(run);
-        std::fprintf(run.log.get(), "ERROR en registro %.*s", static_cast<int>(r.size()), r.data());
+        log_record(run, "ERROR en registro ", false);
         return false;
     }
     std::string_view r = rec(run);
@@ -131,7 +125,7 @@ bool surfaces_second_pass(QuiranRun& run) {
         if (sequence != 0)
             add_reference(w, run.table_number, sequence);
         else
-            log_record(run, "ERROR en parcela ");
+            log_record(run, "ERROR en parcela ", true);
         append_parcel(run, sequence, urban ? columns(r, 76, 4) : std::string_view(),
                       urban ? columns(r, 80, 1) : std::string_view(), urban ? columns(r, 71, 5) : std::string_view(),
                       block, label);
@@ -144,7 +138,7 @@ bool surfaces_second_pass(QuiranRun& run) {
         if (sequence != 0)
             add_reference(w, run.table_number, sequence);
         else
-            log_record(run, "ERROR subparcela SIN parcela ");
+            log_record(run, "ERROR subparcela SIN parcela ", true);
     }
     set_text(w, label);
     put_text_element(w, height, 0);
