@@ -57,6 +57,8 @@ bool open_attribute_table(TableAccess& access, Hooks& hooks, int number) {
         message_box(hooks, format("No encuentro la tabla n\xA7 %d", number));
         return false;
     }
+    // The stored name ends at its first NUL byte, as every field value read here.
+    if (std::size_t nul = name.find('\0'); nul != std::string::npos) name = std::string(trim_view(name.substr(0, nul)));
     access.table.file_name = name;
     if (dbf_open(access.table) != 0) {
         message_box(hooks, access.table.path);

@@ -224,3 +224,16 @@ TEST(LabelAttributes, DeletedCatalogEntryIsPassedOver) {
     ASSERT_TRUE(db.load({{2, 1}}));
     EXPECT_STREQ(db.a.manzana, "00009");
 }
+
+TEST(LabelAttributes, CatalogNameEndsAtItsFirstNul) {
+    // Some writers pad a name with NUL bytes: the name is the text before the first one, trimmed.
+    std::vector<FieldDef> cat_fields = {{"NUMERO", 'N', 4}, {"NOMBRE", 'C', 40}};
+    std::vector<FieldDef> f = {{"REGISTRO", 'N', 10}, {"MANZANA", 'C', 5}};
+    Db db;
+    std::string nombre = std::string(" NUEVA  ") + '\0' + "OTRA" + std::string(10, '\0');
+    db.d.write("CATDBS.DBF", dbf_table(cat_fields, {dbf_record(cat_fields, {"2", nombre})}));
+    db.d.write("NUEVA.DBF", dbf_table_of(f, {{"1", "00009"}}));
+    ASSERT_TRUE(db.load({{2, 1}}));
+    EXPECT_STREQ(db.a.manzana, "00009");
+    EXPECT_TRUE(db.fe.messages.empty());
+}
