@@ -168,21 +168,23 @@ bool sheet_record(QuiranRun& run) {
         log_record(run, "", false);
         return false;
     }
-    std::string_view r = rec(run);
+    std::string_view r = rec(run), base;
     if (run.modalidad == 'U') {
         run.sheet_name = std::string(columns(r, 2, 10));
-        run.element_base = std::string(columns(r, 4, 8));
+        base = columns(r, 4, 8);
     } else if (run.modalidad == 'R') {
         run.sheet_name = std::string(columns(r, 2, 8));
-        run.element_base = std::string(columns(r, 7, 3));
+        base = columns(r, 7, 3);
     } else {
         box(run, "!Error modalidad en blanco: los planos no tienen nombre de fichero");
         return false;
     }
-    run.element_name = run.element_base + "." + run.kind;
     run.sheet_elements = parse_long(columns(r, 75, 6));
     list(run, format("PLANO=%s  Numero elementos=%-7ld", run.sheet_name.c_str(), run.sheet_elements));
+    // The previous sheet's file is closed under its own name before the new one is taken.
     close_element_file(run);
+    run.element_base = std::string(base);
+    run.element_name = run.element_base + "." + run.kind;
 
     if (run.element_base.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos) {
         box(run, format("Nombre de plano no valido >%s<\n", run.element_name.c_str()));

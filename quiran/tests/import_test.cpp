@@ -297,6 +297,21 @@ TEST(QuiranImport, ElementFileThatCannotBeCreated) {
     EXPECT_FALSE(job.dir.exists("SVK1235N.P"));
 }
 
+TEST(QuiranImport, ElementFileThatCannotBeMovedIntoPlaceIsNamed) {
+    std::string file = exchange_header('P', 2) + sheet_record("30SVK1234N", 1) + point_record("028113", X, Y, 1) +
+                       sheet_record("30SVK1235N", 1) + point_record("028113", X, Y, 2);
+    Job job(file);
+    // A directory in the first sheet's place: the question is asked, the file cannot replace it.
+    std::filesystem::create_directory(job.dir.file("SVK1234N.P"));
+    job.dir.write("SVK1234N.P/x", "x");
+    Outcome o = run_import(job);
+    EXPECT_EQ(o.end, RunEnd::Completed);
+    EXPECT_EQ(o.messages, (std::vector<std::string>{"El PLANO SVK1234N.P ya existe se SOBRESCRIBE\nCONTINUAR ?",
+                                                    "Error al escribir SVK1234N.P\n"}));
+    EXPECT_FALSE(job.dir.exists("SVK1234N.P.tmp"));
+    EXPECT_EQ(masked_elements(job.dir.read("SVK1235N.P")), element_bytes(line_elem("028113", {X, Y, 2})));
+}
+
 TEST(QuiranImport, CancelEndsTheRunWithFilesClosed) {
     std::string file = exchange_header('P', 3000) + sheet_record("30SVK1234N", 3000);
     for (int i = 0; i < 3000; ++i) file += point_record("028113", X, Y, i + 1);
