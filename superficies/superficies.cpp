@@ -446,8 +446,10 @@ RunEnd run_sheets(SurfacesRun& run) {
     std::FILE* out = run.out.get();
     while (read_sheet_line(run.sheets.get(), run.sheet_line)) {
         if (!element_file_base(run.modalidad, run.sheet_line, run.base)) {
+            // A control byte (a NUL would cut the text) is shown as '?'.
+            auto m = static_cast<unsigned char>(run.modalidad);
             message_box(hooks, format("Error en la cabecera: modalidad '%c' no es U ni R, no se leen las hojas",
-                                      run.modalidad));
+                                      m < 0x20 || m == 0x7F ? '?' : run.modalidad));
             return RunEnd::EndedEarly;
         }
         std::fseek(out, run.sheet_record_pos, SEEK_SET);

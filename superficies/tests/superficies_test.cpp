@@ -545,6 +545,14 @@ TEST(Superficies, RunEndings) {
         EXPECT_EQ(job.recs().size(), 1u);
     }
     {
+        SCOPED_TRACE("modalidad a control byte: shown as '?', the message whole");
+        Job job('\0');
+        job.sheet({label("145201", "7")}, kUrbanSheet);
+        EXPECT_EQ(job.run(), RunEnd::EndedEarly);
+        EXPECT_EQ(job.fe.messages,
+                  std::vector<std::string>{"Error en la cabecera: modalidad '?' no es U ni R, no se leen las hojas"});
+    }
+    {
         SCOPED_TRACE("sheet list missing");
         Job job;
         job.opt.sheet_list = "FALTA";
