@@ -2,6 +2,7 @@
 #include "kernel/export_run.h"
 
 #include <cstring>
+#include <new>
 
 namespace cad {
 
@@ -75,6 +76,10 @@ void cannot_open(Hooks& hooks, const std::string& name) {
     message_box(hooks, format("No se puede abrir el archivo  %s\n", name.c_str()));
 }
 
+void cannot_write(Hooks& hooks, const std::string& name) {
+    message_box(hooks, format("No se puede escribir el archivo  %s\n", name.c_str()));
+}
+
 // Converts the elements of one opened element file; false when Cancel stopped it.
 bool convert_sheet(const ExportProgram& program, ExportRun& run, File element_file) {
     Hooks& hooks = *run.hooks;
@@ -131,8 +136,9 @@ RunEnd run_export(const ExportProgram& program, Hooks& hooks, std::string_view s
     run.out = create_file(out_name, "w+b");
     if (!run.out) return cannot_open(hooks, out_name), RunEnd::EndedEarly;
     std::FILE* out = run.out.get();
-    static thread_local char out_buffer[1 << 16];
-    std::setvbuf(out, out_buffer, _IOFBF, sizeof out_buffer);
+    constexpr std::size_t kOutBuffer = 1 << 16;
+    run.out_buffer.reset(new (std::nothrow) char[kOutBuffer]);
+    if (run.out_buffer) std::setvbuf(out, run.out_buffer.get(), _IOFBF, kOutBuffer);
 
     if (!read_header_line(run.sheets.get(), run.header)) {
         message_box(hooks, format("El archivo DbVexo %.*s est\xE1 vac\xEDo", static_cast<int>(sheet_list.size()),
@@ -172,9 +178,15 @@ RunEnd run_export(const ExportProgram& program, Hooks& hooks, std::string_view s
 
     status_line(hooks, "");
     long end_pos = std::ftell(out);
-    truncate_file(out, end_pos);
-    write_count_record(out, 0, run.header, run.record_total, program.zero_padded_counts);
-    std::fflush(out);
+    bool out_ok = end_pos >= 0 && truncate_file(out, end_pos) &&
+                  write_count_record(out, 0, run.header, run.record_total, program.zero_padded_counts) &&
+                  std::fflush(out) == 0 && std::ferror(out) == 0;
+    // A write that failed on the way (a full disk) must not pass for a finished file.
+    if (std::fclose(run.out.release()) != 0) out_ok = false;
+    if (!out_ok) return cannot_write(hooks, out_name), RunEnd::EndedEarly;
+    bool log_ok = std::ferror(run.log.get()) == 0;
+    if (std::fclose(run.log.release()) != 0) log_ok = false;
+    if (!log_ok) return cannot_write(hooks, log_name), RunEnd::EndedEarly;
     return RunEnd::Completed;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,7 @@ struct ExportRun {
     Hooks* hooks = nullptr;
     CodeTable codes;
     ElementBuffers buffers;
+    std::unique_ptr<char[]> out_buffer;  ///< stdio buffer of `out`; declared first so it outlives it
     File log, sheets, out;
     std::string header;  ///< header record as written (kind letter in column 1)
     std::string sheet_line;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "kernel/export_run.h"
 #include "testsupport/fixtures.h"
@@ -232,4 +233,19 @@ TEST(ExportRun, MissingSheetListIsReportedAndRunsStartAfresh) {
     again.run();  // the second run truncates the output and the log
     EXPECT_EQ(again.out.size(), 80u);
     EXPECT_EQ(again.log, "");
+}
+
+TEST(ExportRun, FailedWritesEndTheRunWithAMessage) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    // A full disk: the output or the log is sent to /dev/full, where every write fails.
+    for (const char* name : {"P", "P.err"}) {
+        Job job;
+        job.sheets(kHeader, {sheet_line("00HOJA0001")});
+        job.dir.write("HOJA0001.bin", element_file({line("010101", {1, 2, 3})}));
+        ASSERT_EQ(::symlink("/dev/full", job.dir.file(name).c_str()), 0);
+        ChangeDir cd(job.dir.path);
+        Hooks hooks{&job.fe};
+        EXPECT_EQ(run_export(kStub, hooks, "TREN"), RunEnd::EndedEarly) << name;
+        EXPECT_EQ(job.fe.messages, std::vector<std::string>{std::string("No se puede escribir el archivo  ") + name + "\n"});
+    }
 }
