@@ -424,6 +424,10 @@ void cannot_open(Hooks& hooks, std::string_view name) {
     message_box(hooks, format("No se puede abrir el archivo  %.*s\n", static_cast<int>(name.size()), name.data()));
 }
 
+void cannot_write(Hooks& hooks, const char* name) {
+    message_box(hooks, format("No se puede escribir el archivo  %s\n", name));
+}
+
 // Sheet code and polygon code of the current sheet line, by modalidad.
 void take_sheet_values(SurfacesRun& run) {
     std::memset(run.sheet_code, ' ', 7);
@@ -490,9 +494,16 @@ RunEnd run_sheets(SurfacesRun& run) {
         run.sheet_record_pos = std::ftell(out);
     }
     status_line(hooks, "");
-    truncate_file(out, std::ftell(out));
-    write_count_record(out, 0, run.header, run.record_total, false);
-    std::fflush(out);
+    long end_pos = std::ftell(out);
+    bool out_ok = end_pos >= 0 && truncate_file(out, end_pos) &&
+                  write_count_record(out, 0, run.header, run.record_total, false) && std::fflush(out) == 0 &&
+                  std::ferror(out) == 0;
+    // A write that failed on the way (a full disk) must not pass for a finished file.
+    if (std::fclose(run.out.release()) != 0) out_ok = false;
+    if (!out_ok) return cannot_write(hooks, "S"), RunEnd::EndedEarly;
+    bool log_ok = std::ferror(run.log.get()) == 0;
+    if (std::fclose(run.log.release()) != 0) log_ok = false;
+    if (!log_ok) return cannot_write(hooks, "S.err"), RunEnd::EndedEarly;
     return RunEnd::Completed;
 }
 

@@ -1,6 +1,7 @@
 // superficies_test.cpp - the surfaces export over small jobs with real dBase tables: S, S.err and markers.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -575,6 +576,18 @@ TEST(Superficies, RunEndings) {
         job.fe.stop_after_pumps = 2;  // the status line, then the progress start
         EXPECT_EQ(job.run(), RunEnd::EndedEarly);
         EXPECT_EQ(job.recs().size(), 2u);
+    }
+}
+
+TEST(Superficies, FailedWritesEndTheRunWithAMessage) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    // A full disk: the output or the log is sent to /dev/full, where every write fails.
+    for (const char* name : {"S", "S.err"}) {
+        Job job;
+        job.sheet({label("145201", "7")});
+        ASSERT_EQ(::symlink("/dev/full", job.d.file(name).c_str()), 0);
+        EXPECT_EQ(job.run(), RunEnd::EndedEarly) << name;
+        EXPECT_EQ(job.fe.messages, std::vector<std::string>{std::string("No se puede escribir el archivo  ") + name + "\n"});
     }
 }
 
