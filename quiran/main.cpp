@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
 #endif
     }
     cad::CliFrontEnd fe;
-    // --yes answers the overwrite question without asking.
-    if (yes) fe.ask = false;
+    // On a terminal the overwrite question is asked; elsewhere --yes answers it.
     fe.assume_yes = yes;
     cad::Hooks hooks{&fe, cad::install_cancel_handler()};
     return cad::exit_status(cad::quiran_run(hooks, options));
