@@ -177,6 +177,27 @@ Result run_program(const std::string& program, const std::vector<std::string>& a
     return res;
 }
 
+SheetExport export_one_sheet(RunEnd (*run)(Hooks&, std::string_view), const char* output,
+                             const std::vector<Elem>& elems, int escala) {
+    TempDir d;
+    d.write("TREN", header_line('U', 30, escala) + "\n" + sheet_line("30SVK1234N") + "\n");
+    d.write("CATASTRO.TAB", "*\n");
+    d.write("SVK1234N.bin", element_file(elems));
+    ChangeDir cd(d.path);
+    RecordingFrontEnd fe;
+    Hooks hooks{&fe};
+    SheetExport o;
+    o.end = run(hooks, "TREN");
+    o.recs = records(d.read(output));
+    o.log = d.read(std::string(output) + ".err");
+    if (!o.recs.empty()) o.recs.erase(o.recs.begin());
+    if (!o.recs.empty() && o.recs[0][0] == '/') o.recs.erase(o.recs.begin());
+    const std::string opened = "Transformando el fichero.. SVK1234N.bin\n";
+    if (o.log.rfind(opened, 0) == 0) o.log.erase(0, opened.size());
+    o.messages = fe.messages;
+    return o;
+}
+
 ChangeDir::ChangeDir(const std::string& dir) {
     old = std::filesystem::current_path().string();
     std::filesystem::current_path(dir);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kernel/export_run.h"
 #include "kernel/frontend.h"
 
 namespace cad::test {
@@ -101,6 +102,18 @@ struct RecordingFrontEnd : FrontEnd {
     void info_line(std::string_view t, CodePage) override { infos.emplace_back(t); }
     void beep() override { ++beeps; }
 };
+
+/// What a points or texts export wrote for a job of one sheet.
+struct SheetExport {
+    RunEnd end{};
+    std::vector<std::string> recs;  ///< data records: header and sheet record dropped
+    std::string log;                ///< the log without its "Transformando" line
+    std::vector<std::string> messages;
+};
+/// Runs an export over a 1:1000 job of the one sheet 30SVK1234N holding
+/// `elems`, with every code valid, and returns what it wrote to `output`.
+SheetExport export_one_sheet(RunEnd (*run)(Hooks&, std::string_view), const char* output,
+                             const std::vector<Elem>& elems, int escala = 1000);
 
 /// Changes into a directory for the lifetime of the object.
 struct ChangeDir {

@@ -12,32 +12,10 @@ namespace {
 
 constexpr std::int32_t X = 41350000, Y = 442470000;  // inside sheet 30SVK1234N
 
-struct Output {
-    RunEnd end;
-    std::vector<std::string> recs;
-    std::string log;
-    std::vector<std::string> messages;
-};
+using Output = SheetExport;
 
 Output export_sheet(const std::vector<Elem>& elems, int escala = 1000) {
-    TempDir d;
-    d.write("TREN", header_line('U', 30, escala) + "\n" + sheet_line("30SVK1234N") + "\n");
-    d.write("CATASTRO.TAB", "*\n");
-    d.write("SVK1234N.bin", element_file(elems));
-    ChangeDir cd(d.path);
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    Output o;
-    o.end = puntos_run(hooks, "TREN");
-    o.recs = records(d.read("P"));
-    o.log = d.read("P.err");
-    // Drop the header, sheet record and file line: the cases look at data records.
-    if (!o.recs.empty()) o.recs.erase(o.recs.begin());
-    if (!o.recs.empty() && o.recs[0][0] == '/') o.recs.erase(o.recs.begin());
-    const std::string opened = "Transformando el fichero.. SVK1234N.bin\n";
-    if (o.log.rfind(opened, 0) == 0) o.log.erase(0, opened.size());
-    o.messages = fe.messages;
-    return o;
+    return export_one_sheet(puntos_run, "P", elems, escala);
 }
 
 std::string point_rec(const char* code6, long seq, long x, long y, long z, const char* at_angle, const char* tail) {

@@ -11,27 +11,10 @@ namespace {
 
 constexpr std::int32_t X = 41350000, Y = 442470000;  // inside sheet 30SVK1234N
 
-struct Output {
-    std::vector<std::string> recs;
-    std::string log;
-};
+using Output = SheetExport;
 
 Output export_sheet(const std::vector<Elem>& elems, int escala = 1000) {
-    TempDir d;
-    d.write("TREN", header_line('U', 30, escala) + "\n" + sheet_line("30SVK1234N") + "\n");
-    d.write("CATASTRO.TAB", "*\n");
-    d.write("SVK1234N.bin", element_file(elems));
-    ChangeDir cd(d.path);
-    Hooks hooks;
-    textos_run(hooks, "TREN");
-    Output o;
-    o.recs = records(d.read("X"));
-    o.log = d.read("X.err");
-    if (!o.recs.empty()) o.recs.erase(o.recs.begin());
-    if (!o.recs.empty() && o.recs[0][0] == '/') o.recs.erase(o.recs.begin());
-    const std::string opened = "Transformando el fichero.. SVK1234N.bin\n";
-    if (o.log.rfind(opened, 0) == 0) o.log.erase(0, opened.size());
-    return o;
+    return export_one_sheet(textos_run, "X", elems, escala);
 }
 
 std::string text_rec(const char* code6, long seq, const char* at_angle, const std::string& txt) {
