@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace cad::gui {
 
@@ -246,6 +247,14 @@ void add_file_field(Frame& f, FileField& field, std::string_view initial, const 
     });
 }
 
+void add_sheet_list_field(Frame& f, FileField& field, std::string_view initial,
+                          std::function<void(bool chosen)> after) {
+    constexpr CodePage cp = CodePage::Windows1252;
+    add_group(f, "Archivo DBVEXO", cp, 7, 3, 172, 34);
+    BrowseSpec spec{"Abrir archivo DbVexo", "Archivos Vexo", "*", true, cp};
+    add_file_field(f, field, initial, spec, QRect(11, 17, 123, 12), QRect(138, 16, 35, 14), std::move(after));
+}
+
 void add_ok_cancel(Frame& f, QRect ok_du, QRect cancel_du) {
     f.ok = add_button(f, "OK", CodePage::Windows1252, ok_du.x(), ok_du.y(), ok_du.width(), ok_du.height());
     f.ok->setDefault(true);
@@ -253,6 +262,10 @@ void add_ok_cancel(Frame& f, QRect ok_du, QRect cancel_du) {
                           cancel_du.height());
     f.disabled_while_running.push_back(f.ok);
     QObject::connect(f.cancel, &QPushButton::clicked, f.cancel, [&f] { cancel_pressed(f); });
+}
+
+void run_on_ok(Frame& f, std::function<RunEnd(Hooks&)> run) {
+    QObject::connect(f.ok, &QPushButton::clicked, f.ok, [&f, run = std::move(run)] { run_from_ok(f, run); });
 }
 
 void add_status(Frame& f, int x, int y, int width, int height) {

@@ -154,8 +154,15 @@ QPushButton* add_button(Frame& f, std::string_view text, CodePage cp, int x, int
 void add_file_field(Frame& f, FileField& field, std::string_view initial, const BrowseSpec& spec, QRect edit_du,
                     QRect button_du, std::function<void(bool chosen)> after = {});
 
+/// The group "Archivo DBVEXO" with the sheet-list field and its Browse at
+/// the places the export dialogs share; Browse asks for "Archivos Vexo".
+void add_sheet_list_field(Frame& f, FileField& field, std::string_view initial,
+                          std::function<void(bool chosen)> after = {});
+
 /// OK (the default button, disabled during a run) and "Cancelar".
 void add_ok_cancel(Frame& f, QRect ok_du, QRect cancel_du);
+/// OK starts `run` through run_from_ok.
+void run_on_ok(Frame& f, std::function<RunEnd(Hooks&)> run);
 /// The status line (empty) and the progress bar (0 to 100, no text).
 void add_status(Frame& f, int x, int y, int width, int height);
 void add_progress(Frame& f, int x, int y, int width, int height);

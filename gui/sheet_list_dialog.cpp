@@ -11,9 +11,7 @@ void build_sheet_list_dialog(SheetListDialog& d, std::string_view caption, Sheet
     constexpr CodePage cp = CodePage::Windows1252;
     Frame& f = d.frame;
     frame_open(f, caption, cp, 201, 122);
-    add_group(f, "Archivo DBVEXO", cp, 7, 3, 172, 34);
-    BrowseSpec spec{"Abrir archivo DbVexo", "Archivos Vexo", "*", true, cp};
-    add_file_field(f, d.sheets, sheet_list, spec, QRect(11, 17, 123, 12), QRect(138, 16, 35, 14));
+    add_sheet_list_field(f, d.sheets, sheet_list);
     add_ok_cancel(f, QRect(17, 53, 50, 14), QRect(127, 53, 50, 14));
     add_status(f, 7, 83, 173, 11);
     add_progress(f, 7, 99, 173, 11);
@@ -21,11 +19,9 @@ void build_sheet_list_dialog(SheetListDialog& d, std::string_view caption, Sheet
     // current directory under the run's remaining element files.
     f.disabled_while_running.push_back(d.sheets.edit);
     f.disabled_while_running.push_back(d.sheets.browse);
-    QObject::connect(f.ok, &QPushButton::clicked, f.ok, [&d, run] {
-        run_from_ok(d.frame, [&d, run](Hooks& hooks) {
-            d.sheets.buffer = field_name(d.sheets);
-            return run(hooks, d.sheets.buffer);
-        });
+    run_on_ok(f, [&d, run](Hooks& hooks) {
+        d.sheets.buffer = field_name(d.sheets);
+        return run(hooks, d.sheets.buffer);
     });
     d.sheets.edit->setFocus();
     d.sheets.edit->selectAll();

@@ -41,15 +41,12 @@ void build_superficies_dialog(SuperficiesDialog& d, const SuperficiesOptions& in
     gui::Frame& f = d.frame;
     gui::frame_open(f, "Fichero de Superficies", cp, 201, 220);
     paint_light_grey(f.dialog.get());
-    gui::add_group(f, "Archivo DBVEXO", cp, 7, 3, 172, 34);
-    gui::BrowseSpec spec{"Abrir archivo DbVexo", "Archivos Vexo", "*", true, cp};
     // Whatever Browse chose, both paths follow the current directory.
-    gui::add_file_field(f, d.sheets, initial.sheet_list, spec, QRect(11, 17, 123, 12), QRect(138, 16, 35, 14),
-                        [&d](bool) {
-                            std::string dir = current_directory();
-                            d.db_dir->setText(gui::file_name_text(dir));
-                            d.refs->setText(gui::file_name_text(refs_in(dir)));
-                        });
+    gui::add_sheet_list_field(f, d.sheets, initial.sheet_list, [&d](bool) {
+        std::string dir = current_directory();
+        d.db_dir->setText(gui::file_name_text(dir));
+        d.refs->setText(gui::file_name_text(refs_in(dir)));
+    });
     gui::add_label(f, "Directorio bases de datos", cp, 11, 42, 168, 8);
     d.db_dir = gui::add_edit(f, gui::file_name_text(initial.db_dir), 11, 52, 168, 12);
     gui::add_label(f, "Fichero de ref. catastrales", cp, 11, 68, 168, 8);
@@ -66,12 +63,10 @@ void build_superficies_dialog(SuperficiesDialog& d, const SuperficiesOptions& in
                        static_cast<QWidget*>(d.refs), static_cast<QWidget*>(d.sheets.browse)})
         f.disabled_while_running.push_back(w);
     for (QCheckBox* box : d.options) f.disabled_while_running.push_back(box);
-    QObject::connect(f.ok, &QPushButton::clicked, f.ok, [&d] {
-        gui::run_from_ok(d.frame, [&d](Hooks& hooks) {
-            SuperficiesOptions o = superficies_dialog_options(d);
-            d.sheets.buffer = o.sheet_list;
-            return superficies_run(hooks, o);
-        });
+    gui::run_on_ok(f, [&d](Hooks& hooks) {
+        SuperficiesOptions o = superficies_dialog_options(d);
+        d.sheets.buffer = o.sheet_list;
+        return superficies_run(hooks, o);
     });
     d.sheets.edit->setFocus();
     d.sheets.edit->selectAll();

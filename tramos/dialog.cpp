@@ -14,9 +14,7 @@ void build_tramos_dialog(TramosDialog& d, const TramosOptions& initial) {
     constexpr CodePage cp = CodePage::Windows1252;
     gui::Frame& f = d.frame;
     gui::frame_open(f, "Fichero de Tramos", cp, 292, 156);
-    gui::add_group(f, "Archivo DBVEXO", cp, 7, 3, 172, 34);
-    gui::BrowseSpec spec{"Abrir archivo DbVexo", "Archivos Vexo", "*", true, cp};
-    gui::add_file_field(f, d.sheets, initial.sheet_list, spec, QRect(11, 17, 123, 12), QRect(138, 16, 35, 14));
+    gui::add_sheet_list_field(f, d.sheets, initial.sheet_list);
     gui::add_label(f, "Tama\xF1o en Mb", cp, 16, 52, 56, 8);
     d.size = gui::add_edit(f, gui::qtext(initial.size_text, cp), 76, 51, 28, 12);
 
@@ -39,12 +37,10 @@ void build_tramos_dialog(TramosDialog& d, const TramosOptions& initial) {
     f.disabled_while_running.push_back(d.sheets.edit);
     f.disabled_while_running.push_back(d.size);
     f.disabled_while_running.push_back(d.sheets.browse);
-    QObject::connect(f.ok, &QPushButton::clicked, f.ok, [&d] {
-        gui::run_from_ok(d.frame, [&d](Hooks& hooks) {
-            TramosOptions options = tramos_dialog_options(d);
-            d.sheets.buffer = options.sheet_list;
-            return tramos_run(hooks, options);
-        });
+    gui::run_on_ok(f, [&d](Hooks& hooks) {
+        TramosOptions options = tramos_dialog_options(d);
+        d.sheets.buffer = options.sheet_list;
+        return tramos_run(hooks, options);
     });
     d.sheets.edit->setFocus();
     d.sheets.edit->selectAll();
