@@ -9,10 +9,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <filesystem>
-
 #include "atributos/atributos.h"
 #include "atributos/dialog.h"
+#include "gui/tests/dialog_test_support.h"
 #include "testsupport/fixtures.h"
 
 using namespace cad;
@@ -36,42 +35,23 @@ void write_job(const std::string& dir, const char* attributes = "A", const char*
 
 // What the same fill leaves without a dialog.
 std::string plain_fill(const char* attributes, const char* streets) {
-    TempDir d;
-    write_job(d.path, attributes, streets);
-    ChangeDir cd(d.path);
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    atributos_run(hooks, {attributes, streets});
-    return d.read(attributes);
+    PlainRun run;
+    write_job(run.dir.path, attributes, streets);
+    atributos_run(run.hooks, {attributes, streets});
+    return run.dir.read(attributes);
 }
-
-struct Harness {
-    AtributosDialog d;
-    std::vector<QString> boxes, states;
-    int beeps = 0;
-    explicit Harness(const AtributosOptions& initial = {});
-};
 
 // Enabled state of attributes field and Browse, streets field and Browse, OK, Cancel.
 QString enabled(const AtributosDialog& d) {
-    QString s;
-    for (QWidget* w : {static_cast<QWidget*>(d.attributes.edit), static_cast<QWidget*>(d.attributes.browse),
-                       static_cast<QWidget*>(d.streets.edit), static_cast<QWidget*>(d.streets.browse),
-                       static_cast<QWidget*>(d.frame.ok), static_cast<QWidget*>(d.frame.cancel)})
-        s += w->isEnabled() ? '1' : '0';
-    return s;
+    return enabled_string({d.attributes.edit, d.attributes.browse, d.streets.edit, d.streets.browse, d.frame.ok,
+                           d.frame.cancel});
 }
 
-Harness::Harness(const AtributosOptions& initial) {
-    build_atributos_dialog(d, initial);
-    d.frame.seams.box = [this](QWidget*, BoxKind, const QString&, const QString& text) {
-        boxes.push_back(text);
-        states.push_back(enabled(d));
-        return true;
-    };
-    d.frame.seams.beep = [this] { ++beeps; };
-    d.frame.dialog->show();
-}
+// The enabled state at each box is kept in `states`.
+struct Harness : DialogHarness<AtributosDialog> {
+    explicit Harness(const AtributosOptions& initial = {})
+        : DialogHarness([&initial](AtributosDialog& d) { build_atributos_dialog(d, initial); }, enabled) {}
+};
 
 }  // namespace
 
@@ -186,8 +166,7 @@ private slots:
     // in its field now names the file there, which is filled there.
     void browse_moves_the_fill() {
         TempDir d;
-        std::string job = d.file("obra");
-        std::filesystem::create_directory(job);
+        std::string job = make_folder(d, "obra");
         write_job(job);
         d.write("A", attributes_file());
         ChangeDir cd(d.path);
@@ -225,12 +204,9 @@ private slots:
 
     void the_program_opens_its_dialog() {
         TempDir d;
-        std::string png = d.file("dialog.png");
-        qputenv("CADASTRO_DIALOG_SNAPSHOT", QByteArray::fromStdString(png));
-        Result r = run_program(bin("atributos"), {"--gui", "ATR", "VIAS"}, d.path);
-        qunsetenv("CADASTRO_DIALOG_SNAPSHOT");
+        Result r = run_for_snapshot(d, "atributos", {"--gui", "ATR", "VIAS"});
         QCOMPARE(r.status, 0);
-        QImage img(QString::fromStdString(png));
+        QImage img(snapshot_path(d));
         QVERIFY(img.width() > 200 && img.height() > 100);
     }
 };

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 
+#include "gui/tests/dialog_test_support.h"
 #include "puntos/dialog.h"
 #include "puntos/puntos.h"
 #include "testsupport/fixtures.h"
@@ -58,39 +59,21 @@ void write_job(const std::string& dir, const Program& p, int elements, const cha
 
 // The files the same run writes without a dialog.
 std::pair<std::string, std::string> files_of_plain_run(const Program& p, int elements) {
-    TempDir d;
-    write_job(d.path, p, elements);
-    ChangeDir cd(d.path);
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    p.run(hooks, "TREN");
-    return {d.read(p.output), d.read(std::string(p.output) + ".err")};
+    PlainRun run;
+    write_job(run.dir.path, p, elements);
+    p.run(run.hooks, "TREN");
+    return {run.dir.read(p.output), run.dir.read(std::string(p.output) + ".err")};
 }
 
 // A program's dialog with its boxes and beeps captured.
-struct Harness {
-    SheetListDialog d;
-    std::vector<QString> boxes, captions;
-    int beeps = 0;
-    explicit Harness(const Program& p, std::string_view sheet_list = "TREN") {
-        p.build(d, sheet_list);
-        d.frame.seams.box = [this](QWidget*, BoxKind, const QString& caption, const QString& text) {
-            boxes.push_back(text);
-            captions.push_back(caption);
-            return true;
-        };
-        d.frame.seams.beep = [this] { ++beeps; };
-        d.frame.dialog->show();
-    }
+struct Harness : DialogHarness<SheetListDialog> {
+    explicit Harness(const Program& p, std::string_view sheet_list = "TREN")
+        : DialogHarness([&p, sheet_list](SheetListDialog& d) { p.build(d, sheet_list); }) {}
 };
 
 // Enabled state of the sheet-list field, Browse, OK and Cancel.
 QString enabled(const SheetListDialog& d) {
-    QString s;
-    for (QWidget* w : {static_cast<QWidget*>(d.sheets.edit), static_cast<QWidget*>(d.sheets.browse),
-                       static_cast<QWidget*>(d.frame.ok), static_cast<QWidget*>(d.frame.cancel)})
-        s += w->isEnabled() ? '1' : '0';
-    return s;
+    return enabled_string({d.sheets.edit, d.sheets.browse, d.frame.ok, d.frame.cancel});
 }
 
 }  // namespace
@@ -263,8 +246,7 @@ private slots:
         QFETCH(int, program);
         const Program& p = kPrograms[program];
         TempDir d;
-        std::string job = d.file("obra");
-        std::filesystem::create_directory(job);
+        std::string job = make_folder(d, "obra");
         write_job(job, p, 2, "LISTA");
         ChangeDir cd(d.path);
         Harness h(p);
@@ -346,12 +328,9 @@ private slots:
         QFETCH(int, program);
         const Program& p = kPrograms[program];
         TempDir d;
-        std::string png = d.file("dialog.png");
-        qputenv("CADASTRO_DIALOG_SNAPSHOT", QByteArray::fromStdString(png));
-        Result r = run_program(bin(p.name), {"--gui", "LISTA"}, d.path);
-        qunsetenv("CADASTRO_DIALOG_SNAPSHOT");
+        Result r = run_for_snapshot(d, p.name, {"--gui", "LISTA"});
         QCOMPARE(r.status, 0);
-        QImage img(QString::fromStdString(png));
+        QImage img(snapshot_path(d));
         QVERIFY(img.width() > 200 && img.height() > 100);
         QVERIFY(!d.exists("P") && !d.exists("X"));
     }

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "dbase/tests/dbf_fixture.h"
+#include "gui/tests/dialog_test_support.h"
 #include "quiran/dialog.h"
 #include "quiran/quiran.h"
 #include "testsupport/fixtures.h"
@@ -70,15 +71,12 @@ struct Plain {
     std::size_t element_size = 0;
 };
 Plain plain_import(const QuiranOptions& given) {
-    TempDir d;
-    write_job(d.path);
-    ChangeDir cd(d.path);
+    PlainRun run;
+    write_job(run.dir.path);
     QuiranOptions o = given;
-    o.db_directory = d.path;
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    quiran_import(hooks, o);
-    return {fe.infos, d.read("QUIRAN.ERR"), d.read("SVK1234N.P").size()};
+    o.db_directory = run.dir.path;
+    quiran_import(run.hooks, o);
+    return {run.fe.infos, run.dir.read("QUIRAN.ERR"), run.dir.read("SVK1234N.P").size()};
 }
 
 struct Box {
@@ -89,14 +87,8 @@ struct Box {
 // Enabled state: exchange field, its Browse, table field, its Browse,
 // database field, record length, Editar, OK, Cancel.
 QString enabled(const QuiranDialog& d) {
-    QString s;
-    for (QWidget* w : {static_cast<QWidget*>(d.exchange.edit), static_cast<QWidget*>(d.exchange.browse),
-                       static_cast<QWidget*>(d.table.edit), static_cast<QWidget*>(d.table.browse),
-                       static_cast<QWidget*>(d.db_directory), static_cast<QWidget*>(d.record_length),
-                       static_cast<QWidget*>(d.edit_log), static_cast<QWidget*>(d.frame.ok),
-                       static_cast<QWidget*>(d.frame.cancel)})
-        s += w->isEnabled() ? '1' : '0';
-    return s;
+    return enabled_string({d.exchange.edit, d.exchange.browse, d.table.edit, d.table.browse, d.db_directory,
+                           d.record_length, d.edit_log, d.frame.ok, d.frame.cancel});
 }
 
 struct Harness {
@@ -137,8 +129,6 @@ QStringList utf8(const std::vector<std::string>& lines) {
     for (const auto& s : lines) l << QString::fromStdString(to_utf8(s, CodePage::Cp850));
     return l;
 }
-
-QString canonical(const std::string& dir) { return QDir(QString::fromStdString(dir)).canonicalPath(); }
 
 }  // namespace
 
@@ -294,8 +284,7 @@ private slots:
     // puts it into the database field; a cancelled Browse changes nothing.
     void browse_for_the_exchange_file() {
         TempDir d;
-        std::string job = d.file("obra");
-        std::filesystem::create_directory(job);
+        std::string job = make_folder(d, "obra");
         write_job(job);
         ChangeDir cd(d.path);
         Harness h(defaults_here());
@@ -335,8 +324,7 @@ private slots:
     void browse_for_the_table() {
         TempDir d;
         write_job(d.path);
-        std::string other = d.file("otra");
-        std::filesystem::create_directory(other);
+        std::string other = make_folder(d, "otra");
         ChangeDir cd(d.path);
         Harness h(defaults_here());
         std::vector<BrowseSpec> asked;
@@ -390,12 +378,9 @@ private slots:
 
     void the_program_opens_its_dialog() {
         TempDir d;
-        std::string png = d.file("dialog.png");
-        qputenv("CADASTRO_DIALOG_SNAPSHOT", QByteArray::fromStdString(png));
-        Result r = run_program(bin("QUIRAN"), {"--gui", "E", "--record-length", "81"}, d.path);
-        qunsetenv("CADASTRO_DIALOG_SNAPSHOT");
+        Result r = run_for_snapshot(d, "QUIRAN", {"--gui", "E", "--record-length", "81"});
         QCOMPARE(r.status, 0);
-        QImage img(QString::fromStdString(png));
+        QImage img(snapshot_path(d));
         QVERIFY(img.width() > 300 && img.height() > 300);
         QVERIFY(!d.exists("QUIRAN.ERR"));
     }

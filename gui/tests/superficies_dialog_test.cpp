@@ -11,9 +11,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <filesystem>
-
 #include "dbase/tests/dbf_fixture.h"
+#include "gui/tests/dialog_test_support.h"
 #include "superficies/dialog.h"
 #include "superficies/superficies.h"
 #include "testsupport/fixtures.h"
@@ -49,44 +48,27 @@ void write_job(const std::string& dir, int labels = 1, const char* sheet_list = 
 // S and S.err of the same run without a dialog, in a folder of its own
 // (paths in the log are made relative to that folder).
 std::pair<std::string, std::string> plain_run(SuperficiesOptions o, int labels = 1) {
-    TempDir d;
-    write_job(d.path, labels);
-    ChangeDir cd(d.path);
-    o.db_dir = d.path;
-    o.refs_path = d.path + "/REFCAT.TXT";
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    superficies_run(hooks, o);
-    return {d.read("S"), d.read("S.err")};
+    PlainRun run;
+    write_job(run.dir.path, labels);
+    o.db_dir = run.dir.path;
+    o.refs_path = run.dir.path + "/REFCAT.TXT";
+    superficies_run(run.hooks, o);
+    return {run.dir.read("S"), run.dir.read("S.err")};
 }
 
-struct Harness {
-    SuperficiesDialog d;
-    std::vector<QString> boxes;
-    int beeps = 0;
-    explicit Harness(const SuperficiesOptions& initial = superficies_defaults()) {
-        build_superficies_dialog(d, initial);
-        d.frame.seams.box = [this](QWidget*, BoxKind, const QString&, const QString& text) {
-            boxes.push_back(text);
-            return true;
-        };
-        d.frame.seams.beep = [this] { ++beeps; };
-        d.frame.dialog->show();
-    }
+struct Harness : DialogHarness<SuperficiesDialog> {
+    explicit Harness(const SuperficiesOptions& initial = superficies_defaults())
+        : DialogHarness([&initial](SuperficiesDialog& d) { build_superficies_dialog(d, initial); }) {}
 };
 
 // Enabled state: three fields, Browse, four boxes, OK, Cancel.
 QString enabled(const SuperficiesDialog& d) {
-    QString s;
-    std::vector<QWidget*> ws = {d.sheets.edit, d.db_dir, d.refs, d.sheets.browse};
+    std::vector<const QWidget*> ws = {d.sheets.edit, d.db_dir, d.refs, d.sheets.browse};
     for (QCheckBox* b : d.options) ws.push_back(b);
     ws.push_back(d.frame.ok);
     ws.push_back(d.frame.cancel);
-    for (QWidget* w : ws) s += w->isEnabled() ? '1' : '0';
-    return s;
+    return enabled_string(ws);
 }
-
-QString canonical(const std::string& dir) { return QDir(QString::fromStdString(dir)).canonicalPath(); }
 
 }  // namespace
 
@@ -214,8 +196,7 @@ private slots:
     // sets both paths from the current directory too.
     void browse_sets_both_paths() {
         TempDir d;
-        std::string job = d.file("obra");
-        std::filesystem::create_directory(job);
+        std::string job = make_folder(d, "obra");
         write_job(job, 1, "LISTA");
         ChangeDir cd(d.path);
         Harness h;
@@ -259,10 +240,7 @@ private slots:
         ChangeDir cd(d.path);
         Harness h;
         Frame& f = h.d.frame;
-        int pumps = 0;
-        f.seams.after_pump = [&] {
-            if (++pumps == 10) QMetaObject::invokeMethod(f.cancel, "click", Qt::QueuedConnection);
-        };
+        cancel_at_pump(f, 10);
         QTest::mouseClick(f.ok, Qt::LeftButton);
         QCOMPARE(f.last_end, RunEnd::EndedEarly);
         QVERIFY(!f.dialog->isVisible());
@@ -274,12 +252,9 @@ private slots:
 
     void the_program_opens_its_dialog() {
         TempDir d;
-        std::string png = d.file("dialog.png");
-        qputenv("CADASTRO_DIALOG_SNAPSHOT", QByteArray::fromStdString(png));
-        Result r = run_program(bin("superficies"), {"--gui", "--calle-cero"}, d.path);
-        qunsetenv("CADASTRO_DIALOG_SNAPSHOT");
+        Result r = run_for_snapshot(d, "superficies", {"--gui", "--calle-cero"});
         QCOMPARE(r.status, 0);
-        QImage img(QString::fromStdString(png));
+        QImage img(snapshot_path(d));
         QVERIFY(img.width() > 200 && img.height() > 200);
         // The picture shows the light grey background.
         QCOMPARE(img.pixelColor(img.width() - 4, img.height() - 4), QColor(192, 192, 192));

@@ -11,8 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <filesystem>
-
+#include "gui/tests/dialog_test_support.h"
 #include "testsupport/fixtures.h"
 #include "tramos/dialog.h"
 #include "tramos/tramos.h"
@@ -41,48 +40,22 @@ void write_job(const std::string& dir, int sheets, int per_sheet, const char* sh
     write_file(dir + "/CATASTRO.TAB", "*\n");
 }
 
-// Every file a run leaves in a folder, by name.
-std::map<std::string, std::string> files_in(const std::string& dir) {
-    std::map<std::string, std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        out[e.path().filename().string()] = read_file(e.path().string());
-    return out;
-}
-
 // The files the same run leaves without a dialog.
 std::map<std::string, std::string> files_of_plain_run(int sheets, int per_sheet, const TramosOptions& o) {
-    TempDir d;
-    write_job(d.path, sheets, per_sheet, o.sheet_list.c_str());
-    ChangeDir cd(d.path);
-    RecordingFrontEnd fe;
-    Hooks hooks{&fe};
-    tramos_run(hooks, o);
-    return files_in(d.path);
+    PlainRun run;
+    write_job(run.dir.path, sheets, per_sheet, o.sheet_list.c_str());
+    tramos_run(run.hooks, o);
+    return files_in(run.dir.path);
 }
 
-struct Harness {
-    TramosDialog d;
-    std::vector<QString> boxes;
-    int beeps = 0;
-    explicit Harness(const TramosOptions& initial = {}) {
-        build_tramos_dialog(d, initial);
-        d.frame.seams.box = [this](QWidget*, BoxKind, const QString&, const QString& text) {
-            boxes.push_back(text);
-            return true;
-        };
-        d.frame.seams.beep = [this] { ++beeps; };
-        d.frame.dialog->show();
-    }
+struct Harness : DialogHarness<TramosDialog> {
+    explicit Harness(const TramosOptions& initial = {})
+        : DialogHarness([&initial](TramosDialog& d) { build_tramos_dialog(d, initial); }) {}
 };
 
 // Enabled state of sheet field, Browse, size field, code list, OK, Cancel.
 QString enabled(const TramosDialog& d) {
-    QString s;
-    for (QWidget* w : {static_cast<QWidget*>(d.sheets.edit), static_cast<QWidget*>(d.sheets.browse),
-                       static_cast<QWidget*>(d.size), static_cast<QWidget*>(d.codes),
-                       static_cast<QWidget*>(d.frame.ok), static_cast<QWidget*>(d.frame.cancel)})
-        s += w->isEnabled() ? '1' : '0';
-    return s;
+    return enabled_string({d.sheets.edit, d.sheets.browse, d.size, d.codes, d.frame.ok, d.frame.cancel});
 }
 
 QStringList selected(const TramosDialog& d) {
@@ -218,10 +191,7 @@ private slots:
         ChangeDir cd(d.path);
         Harness h;
         Frame& f = h.d.frame;
-        int pumps = 0;
-        f.seams.after_pump = [&] {
-            if (++pumps == 10) QMetaObject::invokeMethod(f.cancel, "click", Qt::QueuedConnection);
-        };
+        cancel_at_pump(f, 10);
         QTest::mouseClick(f.ok, Qt::LeftButton);
         QCOMPARE(f.last_end, RunEnd::EndedEarly);
         QVERIFY(!f.dialog->isVisible());
@@ -236,8 +206,7 @@ private slots:
     // Browse for a sheet list in another folder: the run reads and writes there.
     void browse_moves_the_job() {
         TempDir d;
-        std::string job = d.file("obra");
-        std::filesystem::create_directory(job);
+        std::string job = make_folder(d, "obra");
         write_job(job, 1, 2, "LISTA");
         ChangeDir cd(d.path);
         Harness h;
@@ -273,12 +242,9 @@ private slots:
 
     void the_program_opens_its_dialog() {
         TempDir d;
-        std::string png = d.file("dialog.png");
-        qputenv("CADASTRO_DIALOG_SNAPSHOT", QByteArray::fromStdString(png));
-        Result r = run_program(bin("tramos"), {"--gui", "LISTA", "--size", "20", "--codes=030102"}, d.path);
-        qunsetenv("CADASTRO_DIALOG_SNAPSHOT");
+        Result r = run_for_snapshot(d, "tramos", {"--gui", "LISTA", "--size", "20", "--codes=030102"});
         QCOMPARE(r.status, 0);
-        QImage img(QString::fromStdString(png));
+        QImage img(snapshot_path(d));
         QVERIFY(img.width() > 300 && img.height() > 150);
         QVERIFY(!d.exists("T.1"));
     }
